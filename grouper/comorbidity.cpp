@@ -10,4 +10,10 @@ char comorbidity_tier(long, const char*, char codes[kComorbidityEntries][9], Tie
     return 'A';
 }
 
+int tier_list_status(const char*, int* rowsPresent, int* rowsExpected) {
+    *rowsPresent = 0;
+    *rowsExpected = 0;
+    return -1;
+}
+
 }  // namespace kestrava

@@ -14,6 +14,11 @@ constexpr int kComorbidityEntries = 25;
 char comorbidity_tier(long dischargeValue, const char* ric, char codes[kComorbidityEntries][9],
                       TierTrace* trace);
 
+// Completeness of the single-code comorbidity list of a rule version ("2.40"
+// .. "4.01"): rows bundled and rows the payer's list holds.  Returns 1 when
+// complete, 0 when rows are missing, -1 for an unknown rule version.
+int tier_list_status(const char* ruleVersion, int* rowsPresent, int* rowsExpected);
+
 }  // namespace kestrava
 
 #endif

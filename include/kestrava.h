@@ -102,6 +102,19 @@ int KESTRAVA_CALL CMG_401_XML_FILE(char *xmlPath, char *cmgCode, int *returnCode
                                    char *motorScore, int *cogScore, int *age,
                                    char *ruleVersion, char *grouperRelease);
 
+/* kestrava_tier_list_status -- completeness of a rule version's comorbidity
+   single-code list as built into this library (Linux library only).
+
+   ruleVersion     in   "2.40" .. "4.01" (NUL-terminated)
+   rowsPresent     out  data rows bundled
+   rowsExpected    out  data rows of the payer's published list
+
+   Returns 1 when the list is complete, 0 when rows are missing (a stay whose
+   only comorbidities are on missing rows groups with tier "A" where the
+   payer's list gives "D"), -1 for an unknown rule version (outputs 0). */
+int KESTRAVA_CALL kestrava_tier_list_status(const char *ruleVersion, int *rowsPresent,
+                                            int *rowsExpected);
+
 #ifdef __cplusplus
 }
 #endif
