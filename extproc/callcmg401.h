@@ -9,11 +9,11 @@
 // of the eight grouping arguments and returns -1; otherwise it returns the
 // grouping result (0, or the code of the failed check, which is not raised).
 //
-// No lock: the grouping engine keeps all its working state, the etiology
-// flags included, per call, and the adapter keeps nothing between calls but
-// the record the host stores for it.  The agent calls one external procedure
-// at a time per agent process, and each call refreshes the record with its
-// own context and handles before using it.
+// No lock: the grouping engine is reentrant (all its working state, the
+// etiology flags included, lives in the call), and the adapter keeps nothing
+// between calls but the record the host stores for it, which each call
+// rewrites with its own context and handles before using it.  Calls are
+// expected one at a time per agent process.
 #ifndef KESTRAVA_EXTPROC_CALLCMG401_H
 #define KESTRAVA_EXTPROC_CALLCMG401_H
 
