@@ -13,16 +13,8 @@ namespace {
 
 using Entry = int (*)(OCIExtProcContext*, char*, char*, int*, char*, int*, int*, char*, char*);
 
-// Loads the library once, resolving every OCI service from this executable
-// at load time (RTLD_NOW), as the agent would.
 Entry entry() {
-    static Entry fn = [] {
-        void* lib = dlopen(KESTRAVA_DB_PATH, RTLD_NOW | RTLD_LOCAL);
-        if (lib == nullptr) throw std::runtime_error(std::string("dlopen: ") + dlerror());
-        void* sym = dlsym(lib, "callcmg401");
-        if (sym == nullptr) throw std::runtime_error(std::string("dlsym: ") + dlerror());
-        return reinterpret_cast<Entry>(sym);
-    }();
+    static Entry fn = reinterpret_cast<Entry>(library_symbol("callcmg401"));
     return fn;
 }
 
@@ -43,6 +35,19 @@ std::string key_text(const ub1* key, ub1 keylen) {
 }
 
 }  // namespace
+
+// Loads the library once, resolving every OCI service from this executable
+// at load time (RTLD_NOW), as the agent would.
+void* library_symbol(const char* name) {
+    static void* lib = [] {
+        void* handle = dlopen(KESTRAVA_DB_PATH, RTLD_NOW | RTLD_LOCAL);
+        if (handle == nullptr) throw std::runtime_error(std::string("dlopen: ") + dlerror());
+        return handle;
+    }();
+    void* sym = dlsym(lib, name);
+    if (sym == nullptr) throw std::runtime_error(std::string("dlsym ") + name + ": " + dlerror());
+    return sym;
+}
 
 Host& host() {
     static Host h;

@@ -86,6 +86,10 @@ private:
 
 Host& host();
 
+// A symbol of the loaded libkestrava_db.so (loaded on first use); throws
+// when the library does not define it.
+void* library_symbol(const char* name);
+
 // Text as the log prints it: quoted, with newlines and other control
 // characters escaped.
 std::string quoted(const std::string& text);
