@@ -42,6 +42,10 @@ bool parse_options(int argc, char** argv, Options& o, std::string& error) {
             name = arg.substr(0, eq);
             value = arg.substr(eq + 1);
             hasValue = true;
+        } else if (arg.size() > 2 && arg[1] != '-' && std::strchr("jof", arg[1])) {
+            name = arg.substr(0, 2);  // -j4, -ojsonl
+            value = arg.substr(2);
+            hasValue = true;
         }
         auto take = [&](std::string& out) {
             if (hasValue) { out = value; return true; }
