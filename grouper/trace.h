@@ -21,6 +21,7 @@ struct TierTrace {
     int excludedRowsSkipped = 0; // rows that matched a code but were excluded
     int flaggedEtiologyRows[48] = {};
     int flaggedCount = 0;
+    char tier = 'A';             // the tier letter the stage returned
 };
 
 struct Trace {

@@ -6,7 +6,10 @@
 
    The library is reentrant: every call keeps its working state on its own
    stack and the reference tables are constant, so any number of threads may
-   call any entry at the same time on distinct buffers.
+   call any entry at the same time on distinct buffers.  This includes the
+   comorbidity tier stage: its etiology flags live in the call (the lists'
+   flag columns keep their built "0" and are never written) and it splits
+   exclusion lists without any shared position.
 
    Buffers are owned by the caller.  The sizes below count the terminating
    NUL and are the minimum the caller must provide; the library never writes
