@@ -15,7 +15,7 @@ std::string typical_document() {
     std::string d =
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<ASSESSMENT>\n"
         "  <ASMT_SYS_CD>IRF-PAI</ASMT_SYS_CD>\n  <TRANS_TYPE_CD>1</TRANS_TYPE_CD>\n"
-        "  <R6>19491215</R6>\n  <R12>20200101</R12>\n  <R40>20200510</R40>\n  <R21A>  01.2</R21A>\n"
+        "  <R6>19491215</R6>\n  <R12>20200101</R12>\n  <R40>20200510</R40>\n  <R21A>0001.2</R21A>\n"
         "  <R24A>Z99.2^^^</R24A>\n  <R24B>E11.65^^</R24B>\n  <R24C>I10.^^^^</R24C>\n";
     const char* gg[] = {"GG0130A1", "GG0130B1", "GG0130C1", "GG0130E1", "GG0130F1", "GG0130G1",
                         "GG0130H1", "GG0170B1", "GG0170C1", "GG0170D1", "GG0170E1", "GG0170F1",

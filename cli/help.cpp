@@ -96,7 +96,8 @@ DIAGNOSTICS
     on standard error, the other inputs are still grouped, and the exit
     status is 1. When records are grouped under a rule version whose bundled
     comorbidity single-code list is incomplete, one warning on standard error
-    says so at the end of the run (see the README).
+    says so at the end of the run (see "Comorbidity tier lists" in the
+    README).
 
 EXIT STATUS
     0   every input was read and every result written

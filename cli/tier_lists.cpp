@@ -1,5 +1,6 @@
 #include "tier_lists.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -29,10 +30,14 @@ void TierListTally::merge(const TierListTally& other) {
 }
 
 bool TierListTally::warn(std::FILE* to) const {
+    // In version order, whatever order the threads met them in.
+    const Entry* sorted[16];
+    for (int i = 0; i < size_; ++i) sorted[i] = &entries_[i];
+    std::sort(sorted, sorted + size_, [](const Entry* a, const Entry* b) { return std::strcmp(a->version, b->version) < 0; });
     std::string versions;
     long long records = 0;
     for (int i = 0; i < size_; ++i) {
-        const Entry& e = entries_[i];
+        const Entry& e = *sorted[i];
         if (e.status != 0 || e.records == 0) continue;
         if (!versions.empty()) versions += ", ";
         versions += std::string(e.version) + " (" + std::to_string(e.present) + " of " +
@@ -45,7 +50,7 @@ bool TierListTally::warn(std::FILE* to) const {
                  "kestrava: warning: %lld grouped record%s fell under rule version%s %s, whose bundled "
                  "comorbidity single-code list%s incomplete: the payer's tier \"D\" rows are missing. A "
                  "stay whose only comorbidities are on the missing rows is grouped with tier \"A\" here "
-                 "where the payer's list gives \"D\". See the README (comorbidity tier lists) for "
+                 "where the payer's list gives \"D\". See \"Comorbidity tier lists\" in the README for "
                  "importing the payer's published list.\n",
                  records, records == 1 ? "" : "s", several ? "s" : "", versions.c_str(), several ? "s are" : " is");
     return true;
