@@ -5,7 +5,8 @@
 #   3. runs the shared grouping cases through the DLL under Wine (LoadLibrary,
 #      GetProcAddress by decorated name, stdcall calls with the stack pointer
 #      checked after each) and through libKestrava.so on Linux, and compares
-#      the two outputs byte for byte.
+#      the two outputs byte for byte;
+#   4. shows that the stack check bites: a cdecl impostor DLL is rejected.
 # Fails, never skips, when the cross compiler or Wine is missing.
 #
 # usage: test-under-wine.sh BUILD_DIR LINUX_RUNNER CASES_FILE [REPEAT]
@@ -59,5 +60,17 @@ if ! cmp -s "$work/linux.out" "$work/windows.out"; then
   diff "$work/linux.out" "$work/windows.out" >&2 || true
   exit 1
 fi
+# The check itself can fail: a DLL whose functions are cdecl under the same
+# names (they leave their arguments on the stack) must be rejected.
+impostor=$build/tree/windows/cdecl_impostor.dll
+if (cd "$work/windows" && wine "$runner_exe" "$(winpath "$cases")" "$(winpath "$work/windows")" 1 \
+      "$(winpath "$impostor")" >/dev/null 2>"$work/impostor.err"); then
+  echo "FAIL: the Windows test program accepted the cdecl impostor DLL" >&2
+  exit 1
+fi
+grep -q 'ESP moved by -32 bytes' "$work/impostor.err" || {
+  echo "FAIL: the cdecl impostor DLL was rejected for another reason:" >&2; cat "$work/impostor.err" >&2; exit 1; }
+wineserver -w || true
+
 grep '^case .*XML file' "$work/windows.err" || true
 echo "Kestrava.dll under Wine: $(tail -n1 "$work/windows.err"); $(wc -l <"$work/windows.out") output lines identical to libKestrava.so"
