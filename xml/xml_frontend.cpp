@@ -75,27 +75,7 @@ int group_document(const TiXmlDocument& doc, const char* docName, char* cmgCode,
 
     char irfRecord[kRecordLength];
     blank_record(irfRecord);
-    for (const TiXmlElement* child = irfElement->FirstChildElement(); child;
-         child = child->NextSiblingElement()) {
-        const IrfItem* item = nullptr;
-        for (const IrfItem& candidate : iTems) {
-            if (std::strcmp(child->Value(), candidate.itemName) == 0) {
-                item = &candidate;
-                break;
-            }
-        }
-        if (!item) continue;
-        // No text (empty, only white space, or a first child that is not
-        // text): the item stays blank, as if the document did not carry it.
-        const char* text = child->GetText();
-        if (!text) continue;
-        char itemValue[kValueCapacity + 1];
-        std::size_t length = std::strlen(text);
-        if (length > kValueCapacity) length = kValueCapacity;
-        std::memcpy(itemValue, text, length);
-        itemValue[length] = '\0';
-        FillRecord(irfRecord, itemValue, item->position, static_cast<int>(length));
-    }
+    place_items(*irfElement, irfRecord);
     return group_record(irfRecord, cmgCode, returnCode, motorScore, cogScore, age, ruleVersion,
                         grouperRelease);
 }
@@ -155,6 +135,30 @@ int guarded(const char* format, const char* name, Body body) {
 }
 
 }  // namespace
+
+void place_items(const TiXmlElement& assessment, char* irfRecord) {
+    for (const TiXmlElement* child = assessment.FirstChildElement(); child;
+         child = child->NextSiblingElement()) {
+        const IrfItem* item = nullptr;
+        for (const IrfItem& candidate : iTems) {
+            if (std::strcmp(child->Value(), candidate.itemName) == 0) {
+                item = &candidate;
+                break;
+            }
+        }
+        if (!item) continue;
+        // No text (empty, only white space, or a first child that is not
+        // text): the item stays blank, as if the document did not carry it.
+        const char* text = child->GetText();
+        if (!text) continue;
+        char itemValue[kValueCapacity + 1];
+        std::size_t length = std::strlen(text);
+        if (length > kValueCapacity) length = kValueCapacity;
+        std::memcpy(itemValue, text, length);
+        itemValue[length] = '\0';
+        FillRecord(irfRecord, itemValue, item->position, static_cast<int>(length));
+    }
+}
 
 int group_xml_text(const char* xmlText, char* cmgCode, int* returnCode, char* motorScore,
                    int* cogScore, int* age, char* ruleVersion, char* grouperRelease) {

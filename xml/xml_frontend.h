@@ -2,6 +2,8 @@
 #ifndef KESTRAVA_XML_FRONTEND_H
 #define KESTRAVA_XML_FRONTEND_H
 
+class TiXmlElement;
+
 namespace kestrava {
 
 // Arguments and results as CMG_401_XML and CMG_401_XML_FILE (kestrava.h).
@@ -9,6 +11,12 @@ int group_xml_text(const char* xmlText, char* cmgCode, int* returnCode, char* mo
                    int* cogScore, int* age, char* ruleVersion, char* grouperRelease);
 int group_xml_file(const char* xmlPath, char* cmgCode, int* returnCode, char* motorScore,
                    int* cogScore, int* age, char* ruleVersion, char* grouperRelease);
+
+// Places the text of every child element of assessment whose name is an item
+// name at that item's position in irfRecord (a record from blank_record), in
+// document order, for the text's own length up to 199 characters.  Children
+// without text leave their item as it is.
+void place_items(const TiXmlElement& assessment, char* irfRecord);
 
 }  // namespace kestrava
 
