@@ -13,10 +13,14 @@ jobs=$(nproc)
 
 # Tests that cannot run under a sanitizer, by name, each with its reason.
 excluded=(
+  # Cross-builds the 32-bit Windows DLL with MinGW in a tree of its own and runs
+  # it under Wine: no sanitizer exists for that target, and rebuilding it here
+  # would only repeat the run of scripts/test.sh.
+  windows_dll_under_wine
 )
 exclude_regex=""
 if [ ${#excluded[@]} -gt 0 ]; then
-  exclude_regex=$(IFS='|'; echo "${excluded[*]}")
+  exclude_regex="^($(IFS='|'; echo "${excluded[*]}"))\$"
 fi
 
 configure() {  # build dir, sanitizer flags, more cmake arguments
