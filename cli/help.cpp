@@ -41,6 +41,9 @@ DESCRIPTION
 
     codes lists the result codes and their meanings.
 
+    Without a command, kestrava groups: "kestrava FILE..." is "kestrava group
+    FILE...". A file named like a command is given as ./group, ./codes, ...
+
 INPUT
     Fixed-width records: one IRF-PAI record per line (2784 positions; only
     positions 1 to 1615 are read). A shorter line is padded with blanks, a
