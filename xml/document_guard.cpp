@@ -10,7 +10,6 @@
 #include <cctype>
 #include <cstring>
 #include <string>
-#include <vector>
 
 namespace kestrava {
 namespace xml {
@@ -300,12 +299,15 @@ private:
 
     // TiXmlElement::Parse with its ReadValue, for an element and everything
     // inside it.  The parser recurses into child elements; here the names of
-    // the open elements take the place of its call stack.
+    // the open elements, each closed by a NUL (no name holds one), take the
+    // place of its call stack.  (A std::string rather than a vector of them:
+    // the vector's out-of-line members would be exported from the library.)
     const char* element(const char* p) {
-        std::vector<std::string> open;
+        std::string open;
+        int levels = 0;
         for (;;) {
-            // Start tag of an element at p, open.size() levels down.
-            int depth = static_cast<int>(open.size()) + 1;
+            // Start tag of an element at p, levels levels down.
+            int depth = levels + 1;
             if (depth > out_.depth) out_.depth = depth;
             if (depth > cap_) {
                 halted_ = true;
@@ -340,8 +342,13 @@ private:
                 p = attribute(p, nullptr);
                 if (!p || !*p) return nullptr;
             }
-            if (!empty) open.push_back(name);
-            else if (open.empty()) return p;
+            if (!empty) {
+                open += name;
+                open += '\0';
+                ++levels;
+            } else if (levels == 0) {
+                return p;
+            }
 
             // ReadValue of the innermost open element, resumed after each
             // child that ends; a child start tag goes back to the top.
@@ -369,13 +376,15 @@ private:
                 if (child) break;
                 // The end tag of the innermost open element.
                 if (!p || !*p) return nullptr;
-                std::string endTag = "</" + open.back();
+                std::size_t last = open.find_last_of('\0', open.size() - 2);
+                last = last == std::string::npos ? 0 : last + 1;
+                std::string endTag = "</" + open.substr(last, open.size() - 1 - last);
                 if (!equal(p, endTag.c_str())) return nullptr;
                 p = skip_white(p + endTag.size());
                 if (!(p && *p && *p == '>')) return nullptr;
                 ++p;
-                open.pop_back();
-                if (open.empty()) return p;
+                open.resize(last);
+                if (--levels == 0) return p;
             }
         }
     }
