@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -51,7 +52,7 @@ private:
 struct Worker {
     char record[kRecordLength];
     std::size_t dirty = kRecordLength - 2;  // bytes that may differ from blanks
-    OutBuf out;
+    OutBuf out[2];  // batches take turns, so one is written while the next is grouped
     TierListTally tally;
 
     Worker() { blank_record(record); }
@@ -66,6 +67,15 @@ struct Worker {
     }
 };
 
+// Writes the outputs that parts 0..parts-1 left in their buffer `which`, in
+// part order, and empties them.
+void write_outputs(Writer& writer, std::vector<std::unique_ptr<Worker>>& workers, int parts, int which) {
+    for (int p = 0; p < parts; ++p) {
+        writer.write(workers[p]->out[which]);
+        workers[p]->out[which].clear();
+    }
+}
+
 void tally(TierListTally& t, const GroupResult& r) {
     if (r.result == 0) t.count(r.ruleVersion);
 }
@@ -74,6 +84,54 @@ long long input_size(const std::string& name) {
     struct stat st;
     int rc = name == "-" ? ::fstat(0, &st) : ::stat(name.c_str(), &st);
     return rc == 0 && S_ISREG(st.st_mode) ? static_cast<long long>(st.st_size) : -1;
+}
+
+// Groups every line of a fixed-width input and writes the results in input
+// order.  With a pool, batch k is grouped while batch k-1 is written and
+// batch k+1 is read.  Returns the number of records.
+long long group_lines(Input& in, const ResultFormatter& formatter, std::vector<std::unique_ptr<Worker>>& workers,
+                      WorkerPool* pool, Writer& writer, Progress& progress, long long bytesBefore,
+                      long long recordsBefore) {
+    std::vector<LineView> batches[2];
+    long long lineBase = 0;
+    int previousParts = 0;
+    bool more = in.next_lines(batches[0]);
+    for (int k = 0; more; k ^= 1) {
+        const std::vector<LineView>& lines = batches[k];
+        const std::size_t n = lines.size();
+        const int threads = pool ? pool->size() : 1;
+        const int parts = static_cast<int>(std::min<std::size_t>(threads, (n + 63) / 64));
+        const long long base = lineBase;
+        std::function<void(int)> job = [&, k, n, parts, base](int part) {
+            if (part >= parts) return;
+            Worker& w = *workers[part];
+            OutBuf& out = w.out[k];
+            const std::size_t lo = n * part / parts, hi = n * (part + 1) / parts;
+            GroupResult r;
+            for (std::size_t i = lo; i < hi; ++i) {
+                w.load(lines[i].data, lines[i].size);
+                r.result = kestrava::group_record(w.record, r.cmgCode, &r.returnCode, r.motorScore, &r.cogScore,
+                                                  &r.age, r.ruleVersion, r.grouperRelease);
+                formatter.format(out, base + 1 + static_cast<long long>(i), r);
+                tally(w.tally, r);
+            }
+        };
+        if (pool) {
+            pool->start(job);
+            write_outputs(writer, workers, previousParts, k ^ 1);
+            more = !writer.failed() && in.next_lines(batches[k ^ 1]);
+            pool->wait();
+        } else {
+            job(0);
+            write_outputs(writer, workers, parts, k);
+            more = !writer.failed() && in.next_lines(batches[k ^ 1]);
+        }
+        previousParts = pool ? parts : 0;
+        lineBase += static_cast<long long>(n);
+        progress.update(bytesBefore + in.bytes_read(), recordsBefore + lineBase);
+        if (!more) write_outputs(writer, workers, previousParts, k);
+    }
+    return lineBase;
 }
 
 // Runs an XML front end with standard output sent to standard error, so that
@@ -117,10 +175,11 @@ int run_group(const Options& o) {
 
     std::vector<std::unique_ptr<Worker>> workers;
     for (int i = 0; i < threads; ++i) workers.push_back(std::make_unique<Worker>());
-    WorkerPool pool(threads);
+    // One thread groups and does the I/O itself; more threads group while
+    // this one reads the next batch and writes the last one.
+    std::unique_ptr<WorkerPool> pool = threads > 1 ? std::make_unique<WorkerPool>(threads) : nullptr;
     TierListTally tally_all;
 
-    std::vector<LineView> lines;
     long long records = 0, bytesBefore = 0;
     int status = 0;
 
@@ -151,36 +210,9 @@ int run_group(const Options& o) {
                 ++records;
             }
         } else {
-            long long lineBase = 0;
-            while (in.next_lines(lines)) {
-                const std::size_t n = lines.size();
-                const int parts = static_cast<int>(std::min<std::size_t>(threads, (n + 63) / 64));
-                auto job = [&](int part) {
-                    if (part >= parts) return;
-                    Worker& w = *workers[part];
-                    const std::size_t lo = n * part / parts, hi = n * (part + 1) / parts;
-                    GroupResult r;
-                    for (std::size_t i = lo; i < hi; ++i) {
-                        w.load(lines[i].data, lines[i].size);
-                        r.result = kestrava::group_record(w.record, r.cmgCode, &r.returnCode, r.motorScore,
-                                                          &r.cogScore, &r.age, r.ruleVersion, r.grouperRelease);
-                        formatter.format(w.out, lineBase + 1 + static_cast<long long>(i), r);
-                        tally(w.tally, r);
-                    }
-                };
-                if (parts <= 1) job(0);
-                else pool.run(job);
-                writer.write(misc);
-                misc.clear();
-                for (int p = 0; p < parts; ++p) {
-                    writer.write(workers[p]->out);
-                    workers[p]->out.clear();
-                }
-                lineBase += static_cast<long long>(n);
-                records += static_cast<long long>(n);
-                progress.update(bytesBefore + in.bytes_read(), records);
-                if (writer.failed()) break;
-            }
+            writer.write(misc);
+            misc.clear();
+            records += group_lines(in, formatter, workers, pool.get(), writer, progress, bytesBefore, records);
         }
         if (in.failed()) {
             progress.finish();

@@ -9,11 +9,21 @@
 
 namespace kestrava::cli {
 
-Input::Input(std::size_t capacity) : buf_(new char[capacity]), capacity_(capacity) {}
+Input::Input(std::size_t capacity)
+    : bufs_{new char[capacity], new char[capacity]}, buf_(bufs_[0]), capacity_(capacity) {}
 
 Input::~Input() {
     if (ownsFd_) ::close(fd_);
-    delete[] buf_;
+    delete[] bufs_[0];
+    delete[] bufs_[1];
+}
+
+void Input::switch_buffer() {
+    char* other = buf_ == bufs_[0] ? bufs_[1] : bufs_[0];
+    std::memcpy(other, buf_ + begin_, end_ - begin_);
+    end_ -= begin_;
+    begin_ = 0;
+    buf_ = other;
 }
 
 void Input::set_error(const char* what) {
@@ -87,8 +97,13 @@ bool Input::next_lines(std::vector<LineView>& lines) {
         if (n > 0 && p[n - 1] == '\r') --n;
         lines.push_back({p, n});
     };
+    bool switched = false;
     while (lines.empty()) {
         if (begin_ == end_ && eof_) return false;
+        // The lines handed out last time stay where they are; a second turn
+        // of this loop handed nothing out yet and keeps its buffer.
+        if (!switched) switch_buffer();
+        switched = true;
         fill();
         const char* p = buf_ + begin_;
         const char* end = buf_ + end_;

@@ -35,9 +35,11 @@ public:
     // with '<': an XML document rather than fixed-width records.
     bool looks_like_xml();
 
-    // Fills lines with the next complete lines, in order; they stay valid until
-    // the next call.  False at the end of the input; after a read error the
-    // lines read before it still come, then false (see failed()).  A
+    // Fills lines with the next complete lines, in order.  They stay valid
+    // through the following call too (two buffers take turns), so one batch
+    // can be grouped while the next is read.  False at the end of the input;
+    // after a read error the lines read before it still come, then false
+    // (see failed()).  A
     // line longer than the buffer keeps its first buffer-full (far more than a
     // record) and the rest of it is skipped.
     bool next_lines(std::vector<LineView>& lines);
@@ -49,6 +51,7 @@ public:
 
 private:
     void fill();  // reads until the buffer is full or the input ends
+    void switch_buffer();  // carries the unread rest over into the other buffer
     void set_error(const char* what);
 
     int fd_ = -1;
@@ -56,7 +59,8 @@ private:
     std::string name_;
     long long size_ = -1;
     long long bytesRead_ = 0;
-    char* buf_;
+    char* bufs_[2];
+    char* buf_;  // the buffer in use, bufs_[0] or bufs_[1]
     std::size_t capacity_, begin_ = 0, end_ = 0;
     bool eof_ = false, skippingLongLine_ = false;
     std::string error_;

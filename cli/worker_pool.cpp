@@ -3,7 +3,7 @@
 namespace kestrava::cli {
 
 WorkerPool::WorkerPool(int threads) {
-    for (int part = 1; part < threads; ++part) threads_.emplace_back(&WorkerPool::loop, this, part);
+    for (int part = 0; part < threads; ++part) threads_.emplace_back(&WorkerPool::loop, this, part);
 }
 
 WorkerPool::~WorkerPool() {
@@ -15,7 +15,7 @@ WorkerPool::~WorkerPool() {
     for (std::thread& t : threads_) t.join();
 }
 
-void WorkerPool::run(const std::function<void(int)>& job) {
+void WorkerPool::start(const std::function<void(int)>& job) {
     {
         std::lock_guard<std::mutex> lock(mutex_);
         job_ = &job;
@@ -23,7 +23,9 @@ void WorkerPool::run(const std::function<void(int)>& job) {
         ++generation_;
     }
     start_.notify_all();
-    job(0);
+}
+
+void WorkerPool::wait() {
     std::unique_lock<std::mutex> lock(mutex_);
     done_.wait(lock, [this] { return pending_ == 0; });
     job_ = nullptr;

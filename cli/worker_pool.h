@@ -1,5 +1,5 @@
-// A fixed set of threads that run one job over N parts and wait for all of
-// them: the caller's thread takes part 0.
+// A fixed set of threads that run one job over their parts: thread i runs
+// job(i).  The caller starts a job, does other work, then waits for it.
 #ifndef KESTRAVA_CLI_WORKER_POOL_H
 #define KESTRAVA_CLI_WORKER_POOL_H
 
@@ -18,9 +18,10 @@ public:
     WorkerPool(const WorkerPool&) = delete;
     WorkerPool& operator=(const WorkerPool&) = delete;
 
-    int size() const { return static_cast<int>(threads_.size()) + 1; }
-    // Runs job(part) for every part in [0, size()) and returns when all are done.
-    void run(const std::function<void(int)>& job);
+    int size() const { return static_cast<int>(threads_.size()); }
+    // Starts job(part) for every part in [0, size()); job must live until wait().
+    void start(const std::function<void(int)>& job);
+    void wait();
 
 private:
     void loop(int part);
