@@ -1,13 +1,16 @@
 // Comorbidity tier stage: the single-code, combination and etiology passes
-// over the lists of the discharge date's rule version.
+// over the lists of the discharge date's rule version.  The lists keep their
+// meaning as ordered scans (the first qualifying row in list order decides);
+// the search itself goes through a build-time index, so each patient code is
+// looked up once whatever the lists' length.
 //
 // Reentrant: the etiology flags are kept per call (the flag columns of the
 // lists keep their built "0"), and exclusion lists are split without any
 // remembered position, so calls on many threads never meet.
 #include "comorbidity.h"
 
+#include <cstdint>
 #include <cstring>
-#include <initializer_list>
 
 #include "comorbidity_lists.h"
 #include "engine.h"
@@ -17,6 +20,38 @@ namespace kestrava {
 namespace {
 
 inline bool same(const char* a, const char* b) { return std::strcmp(a, b) == 0; }
+
+constexpr std::uint64_t kBytes01 = 0x0101010101010101u, kBytes80 = 0x8080808080808080u;
+
+// Bytes of v that are zero have their high bit set in the result; the lowest
+// such byte is exact (higher ones may be false alarms).
+inline std::uint64_t zero_bytes(std::uint64_t v) { return (v - kBytes01) & ~v & kBytes80; }
+
+inline std::uint64_t first8(const char* code) {
+    std::uint64_t v;
+    std::memcpy(&v, code, 8);
+    return v;
+}
+
+// Trim_CMRBD leaves a code without a blank among its first 8 characters
+// exactly as it is (a NUL among them already ends the string), so it only
+// runs where there is a blank to remove.
+inline void remove_blanks(char* code) {
+    if (zero_bytes(first8(code) ^ (kBytes01 * ' '))) Trim_CMRBD(code);
+}
+
+// cmd_code_key of a code in a 9-byte buffer, from one 8-byte load.
+inline std::uint64_t code_key9(const char* code) {
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    const std::uint64_t v = first8(code);
+    const std::uint64_t zeros = zero_bytes(v);
+    if (zeros == 0) return v;
+    const int length = __builtin_ctzll(zeros) / 8;
+    return length == 0 ? 0 : v & (~std::uint64_t{0} >> (64 - 8 * length));
+#else
+    return cmd_code_key(code);
+#endif
+}
 
 void copy_text(char* dst, const char* src, std::size_t size) {
     std::strncpy(dst, src, size - 1);
@@ -33,69 +68,92 @@ void note_deciding(TierTrace* trace, char pass, int row, const char* code1, cons
     copy_text(trace->decidingExclusion, ric, sizeof trace->decidingExclusion);
 }
 
-// The first row in list order that is not excluded and whose code is among
-// the patient codes decides.
-char single_code_pass(const CmdSingleList& list, const char* ric,
-                      const char codes[kComorbidityEntries][9], int inScope, TierTrace* trace) {
-    for (int r = 1; r <= list.rows; ++r) {
-        const bool excluded = ric_excluded(list.ricAt(r), list.icd10, ric);
-        for (int k = 0; k < inScope; ++k) {
-            if (!same(codes[k], list.codeAt(r))) continue;
-            if (excluded) {
-                if (trace) ++trace->excludedRowsSkipped;
-                break;
-            }
-            note_deciding(trace, 's', r, list.codeAt(r), "", list.ricAt(r));
-            return list.tierAt(r)[0];
-        }
+// Each patient code is looked up once in the version's build-time index
+// (hits[k], null when the code is in no list); the passes then decide among
+// the rows found, so the first qualifying row in list order still decides.
+
+// Etiology flags of one call: bit r-1 set when row r may not give a tier.
+using EtiologyFlags = std::uint64_t;
+static_assert(kCmdEtiologyRows <= 64, "etiology flags fit one word");
+
+// The lowest row, in list order, that holds a patient code and is not
+// excluded for the RIC.
+char single_code_pass(const CmdSingleList& list, const char* ric, const CmdIndexHit* const* hits,
+                      int inScope, TierTrace* trace) {
+    int best = list.rows + 1;
+    for (int k = 0; k < inScope; ++k) {
+        if (!hits[k]) continue;
+        const int r = hits[k]->single;
+        if (r == 0 || r >= best || ric_excluded(list.ricAt(r), list.icd10, ric)) continue;
+        best = r;
     }
-    return 0;
+    if (trace) {
+        // Rows before the deciding one that hold a patient code but are excluded.
+        int seen[kComorbidityEntries], counted = 0;
+        for (int k = 0; k < inScope; ++k) {
+            const int r = hits[k] ? hits[k]->single : 0;
+            if (r == 0 || r >= best) continue;
+            bool again = false;
+            for (int i = 0; i < counted; ++i) again = again || seen[i] == r;
+            if (!again) seen[counted++] = r;
+        }
+        trace->excludedRowsSkipped = counted;
+    }
+    if (best > list.rows) return 0;
+    note_deciding(trace, 's', best, list.codeAt(best), "", list.ricAt(best));
+    return list.tierAt(best)[0];
 }
 
-// Every row is visited.  A row with both codes present gives its tier, or,
-// when excluded for the RIC, flags the etiology rows of its two codes.
-char combination_pass(const CmdCombinationList& list, const CmdEtiologyList& etiology,
-                      const char* ric, const char codes[kComorbidityEntries][9], int inScope,
-                      bool flagged[kCmdEtiologyRows + 1], TierTrace* trace) {
-    for (int e = 1; e <= kCmdEtiologyRows; ++e) flagged[e] = false;
+// Rows with both codes present, in row order: a row not excluded gives its
+// tier (a later one writes over an earlier one); an excluded one flags the
+// etiology rows of its two codes.
+char combination_pass(const CmdCombinationList& list, const CmdIndex& index, const char* ric,
+                      const CmdIndexHit* const* hits, int inScope, EtiologyFlags& flagged,
+                      TierTrace* trace) {
+    flagged = 0;
+    std::uint64_t first[2] = {0, 0}, second[2] = {0, 0};
+    for (int k = 0; k < inScope; ++k) {
+        if (!hits[k] || !hits[k]->combination) continue;
+        const std::uint64_t* rows = index.pairs[hits[k]->combination];
+        first[0] |= rows[0];
+        first[1] |= rows[1];
+        second[0] |= rows[2];
+        second[1] |= rows[3];
+    }
     char tier = 0;
-    for (int r = 1; r <= list.rows; ++r) {
-        const bool excluded = ric_excluded(list.ric[r], true, ric);
-        bool first = false, second = false;
-        for (int k = 0; k < inScope; ++k) {
-            if (same(codes[k], list.code1[r])) first = true;
-            if (same(codes[k], list.code2[r])) second = true;
-        }
-        if (!(first && second)) continue;
-        if (excluded) {
-            for (const char* code : {list.code1[r], list.code2[r]}) {
-                for (int e = 1; e <= etiology.rows; ++e) {
-                    if (!same(etiology.code[e], code)) continue;
-                    if (trace && !flagged[e]) trace->flaggedEtiologyRows[trace->flaggedCount++] = e;
-                    flagged[e] = true;
-                    break;
+    for (int word = 0; word < 2; ++word) {
+        for (std::uint64_t both = first[word] & second[word]; both != 0; both &= both - 1) {
+            const int r = 64 * word + __builtin_ctzll(both) + 1;
+            if (ric_excluded(list.ric[r], true, ric)) {
+                for (int c = 0; c < 2; ++c) {
+                    const int e = index.pairEtiology[r][c];
+                    if (e == 0 || (flagged >> (e - 1) & 1)) continue;
+                    flagged |= EtiologyFlags{1} << (e - 1);
+                    if (trace) trace->flaggedEtiologyRows[trace->flaggedCount++] = e;
                 }
+            } else {
+                tier = list.tier[r][0];
+                note_deciding(trace, 'c', r, list.code1[r], list.code2[r], list.ric[r]);
             }
-        } else {
-            tier = list.tier[r][0];
-            note_deciding(trace, 'c', r, list.code1[r], list.code2[r], list.ric[r]);
         }
     }
     return tier;
 }
 
-char etiology_pass(const CmdEtiologyList& list, const char* ric,
-                   const char codes[kComorbidityEntries][9], int inScope,
-                   const bool flagged[kCmdEtiologyRows + 1], TierTrace* trace) {
-    for (int r = 1; r <= list.rows; ++r) {
-        if (ric_excluded(list.ric[r], true, ric) || flagged[r]) continue;
-        for (int k = 0; k < inScope; ++k) {
-            if (!same(codes[k], list.code[r])) continue;
-            note_deciding(trace, 'e', r, list.code[r], "", list.ric[r]);
-            return list.tier[r][0];
-        }
+// The lowest etiology row that holds a patient code, is not excluded and is
+// not flagged.
+char etiology_pass(const CmdEtiologyList& list, const char* ric, const CmdIndexHit* const* hits,
+                   int inScope, EtiologyFlags flagged, TierTrace* trace) {
+    int best = list.rows + 1;
+    for (int k = 0; k < inScope; ++k) {
+        if (!hits[k]) continue;
+        const int e = hits[k]->etiology;
+        if (e == 0 || e >= best || (flagged >> (e - 1) & 1) || ric_excluded(list.ric[e], true, ric)) continue;
+        best = e;
     }
-    return 0;
+    if (best > list.rows) return 0;
+    note_deciding(trace, 'e', best, list.code[best], "", list.ric[best]);
+    return list.tier[best][0];
 }
 
 }  // namespace
@@ -122,7 +180,7 @@ const CmdTableSet* tier_tables_for(long dischargeValue) {
     const char* version = rule_version_for(dischargeValue);
     if (!version) return nullptr;
     for (const CmdTableSet& set : kCmdTableSets)
-        if (same(set.ruleVersion, version)) return &set;
+        if (std::memcmp(set.ruleVersion, version, 5) == 0) return &set;
     return nullptr;
 }
 
@@ -135,7 +193,7 @@ int patient_codes_in_scope(const CmdTableSet& set, const char codes[kComorbidity
 
 char comorbidity_tier(long dischargeValue, const char* ric, char codes[kComorbidityEntries][9],
                       TierTrace* trace) {
-    for (int k = 0; k < kComorbidityEntries; ++k) Trim_CMRBD(codes[k]);
+    for (int k = 0; k < kComorbidityEntries; ++k) remove_blanks(codes[k]);
     const CmdTableSet* set = tier_tables_for(dischargeValue);
     if (!set) return 'A';
     const int inScope = patient_codes_in_scope(*set, codes);
@@ -147,14 +205,19 @@ char comorbidity_tier(long dischargeValue, const char* ric, char codes[kComorbid
         trace->endCodeEntry = set->endCode && inScope < kComorbidityEntries ? inScope : -1;
         trace->ranSingle = true;
     }
-    char tier = single_code_pass(*set->single, ric, codes, inScope, trace);
+    const CmdIndexHit* hits[kComorbidityEntries];
+    for (int k = 0; k < inScope; ++k) {
+        const std::uint64_t key = code_key9(codes[k]);
+        hits[k] = key != 0 ? set->index->find(key) : nullptr;
+    }
+    char tier = single_code_pass(*set->single, ric, hits, inScope, trace);
     if (!tier && set->combination) {
-        bool flagged[kCmdEtiologyRows + 1];
+        EtiologyFlags flagged;
         if (trace) trace->ranCombination = true;
-        tier = combination_pass(*set->combination, *set->etiology, ric, codes, inScope, flagged, trace);
+        tier = combination_pass(*set->combination, *set->index, ric, hits, inScope, flagged, trace);
         if (!tier) {
             if (trace) trace->ranEtiology = true;
-            tier = etiology_pass(*set->etiology, ric, codes, inScope, flagged, trace);
+            tier = etiology_pass(*set->etiology, ric, hits, inScope, flagged, trace);
         }
     }
     if (!tier) tier = 'A';

@@ -5,6 +5,8 @@
 #ifndef KESTRAVA_TABLES_COMORBIDITY_LISTS_H
 #define KESTRAVA_TABLES_COMORBIDITY_LISTS_H
 
+#include <cstdint>
+
 namespace kestrava {
 
 // A single-code list: tier letter, code, RIC exclusion list.  Field widths
@@ -47,6 +49,46 @@ struct CmdEtiologyList {
     int rows;
 };
 
+// Build-time index of one rule version's lists: an open-addressing hash
+// table (linear probing, key 0 = empty slot) from a code to its row in the
+// single-code and etiology lists and to the combination rows that hold it.
+// The stage looks each patient code up once instead of scanning the lists.
+struct CmdIndexHit {
+    std::uint16_t single;      // row in the single-code list, 0 if none
+    std::uint8_t etiology;     // row in the etiology list, 0 if none
+    std::uint8_t combination;  // row of pairs[] for the code, 0 if in no combination
+};
+
+struct CmdIndex {
+    int bits;  // 1 << bits slots
+    std::uint64_t multiplier;
+    const std::uint64_t* keys;
+    const CmdIndexHit* hits;
+    // Per combination code: bit r-1 set for each combination row r holding
+    // it as first code (words 0, 1) and as second code (words 2, 3).
+    const std::uint64_t (*pairs)[4];
+    // Per combination row: the etiology rows of its first and second codes
+    // (0 when the code is in no etiology row).
+    const std::uint8_t (*pairEtiology)[2];
+
+    const CmdIndexHit* find(std::uint64_t key) const {
+        const std::uint32_t mask = (1u << bits) - 1;
+        for (std::uint32_t i = static_cast<std::uint32_t>((key * multiplier) >> (64 - bits));; i = (i + 1) & mask) {
+            if (keys[i] == key) return &hits[i];
+            if (keys[i] == 0) return nullptr;
+        }
+    }
+};
+
+// A NUL-terminated code of at most 8 characters as an index key: its bytes,
+// first byte lowest.  The empty code gives 0, which no list code has.
+inline std::uint64_t cmd_code_key(const char* code) {
+    std::uint64_t key = 0;
+    for (int i = 0; i < 8 && code[i] != '\0'; ++i)
+        key |= static_cast<std::uint64_t>(static_cast<unsigned char>(code[i])) << (8 * i);
+    return key;
+}
+
 // The lists one rule version searches.  Combination and etiology lists are
 // null before "2.82".  endCode: the patient codes end at the first entry that
 // starts with "^" (from "2.70"); otherwise they are entries 0..9 whatever
@@ -57,6 +99,7 @@ struct CmdTableSet {
     const CmdCombinationList* combination;
     const CmdEtiologyList* etiology;
     bool endCode;
+    const CmdIndex* index;
 };
 
 constexpr int kCmdRuleVersions = 10;

@@ -372,6 +372,112 @@ def check_version_sets(single, combination, etiology):
                            "single-code list shares no code with its etiology list")
 
 
+# ---------------------------------------------------------------- index
+
+MASK64 = (1 << 64) - 1
+
+
+def code_key(code):
+    """The code's bytes as a little-endian integer, as cmd_code_key computes it."""
+    return int.from_bytes(code.encode("ascii").ljust(8, b"\0"), "little")
+
+
+def multipliers():
+    """Odd 64-bit multipliers from a fixed splitmix64 sequence."""
+    x = 0x9E3779B97F4A7C15
+    while True:
+        x = (x + 0x9E3779B97F4A7C15) & MASK64
+        z = x
+        z = ((z ^ (z >> 30)) * 0xBF58476D1CE4E5B9) & MASK64
+        z = ((z ^ (z >> 27)) * 0x94D049BB133111EB) & MASK64
+        yield (z ^ (z >> 31)) | 1
+
+
+def build_index(name, single, combination, etiology):
+    """One open-addressing hash table per table set, from a code to its row in
+    the single-code and etiology lists and its combination rows.  Sized at
+    least three slots per code; the multiplier is the one of the first 64 that
+    gives the fewest probes."""
+    entries = {}
+
+    def entry(code):
+        return entries.setdefault(code, dict(single=0, etiology=0, first=0, second=0))
+
+    for r, row in enumerate(single, 1):
+        entry(row["code"])["single"] = r
+    combo_codes = []
+    if combination:
+        for r, row in enumerate(combination, 1):
+            for col, mask in (("code1", "first"), ("code2", "second")):
+                e = entry(row[col])
+                e[mask] |= 1 << (r - 1)
+                if row[col] not in combo_codes:
+                    combo_codes.append(row[col])
+        for r, row in enumerate(etiology, 1):
+            e = entry(row["code"])
+            e["etiology"] = e["etiology"] or r
+    bits = 4
+    while (1 << bits) < 3 * len(entries):
+        bits += 1
+    size = 1 << bits
+    keys = {code: code_key(code) for code in entries}
+    if 0 in keys.values():
+        fail(f"index {name}", None, "an empty code cannot be indexed")
+    best = None
+    for _, m in zip(range(64), multipliers()):
+        table = [None] * size
+        probes = 0
+        for code in entries:
+            i = ((keys[code] * m) & MASK64) >> (64 - bits)
+            while table[i] is not None:
+                i = (i + 1) & (size - 1)
+                probes += 1
+            table[i] = code
+        if best is None or probes < best[0]:
+            best = (probes, m, table)
+    _, m, table = best
+    combo_id = {code: k for k, code in enumerate(combo_codes, 1)}
+    slots_keys = [keys[c] if c else 0 for c in table]
+    slots_hits = [(entries[c]["single"], entries[c]["etiology"], combo_id.get(c, 0)) if c else (0, 0, 0)
+                  for c in table]
+    masks = [(0, 0, 0, 0)] + [(entries[c]["first"] & MASK64, entries[c]["first"] >> 64,
+                               entries[c]["second"] & MASK64, entries[c]["second"] >> 64) for c in combo_codes]
+    combo_etiology = [(0, 0)]
+    if combination:
+        etio_row = {}
+        for r, row in enumerate(etiology, 1):
+            etio_row.setdefault(row["code"], r)
+        combo_etiology += [(etio_row.get(row["code1"], 0), etio_row.get(row["code2"], 0)) for row in combination]
+    return dict(bits=bits, multiplier=m, keys=slots_keys, hits=slots_hits, masks=masks,
+                combo_etiology=combo_etiology, has_combination=bool(combination))
+
+
+def index_source(name, ix):
+    out = [f"// Index of table set {name}: {sum(1 for k in ix['keys'] if k)} codes in {len(ix['keys'])} slots."]
+    out.append(f"const std::uint64_t CmdIndexKeys{name}[{len(ix['keys'])}] = {{")
+    for i in range(0, len(ix["keys"]), 4):
+        out.append("    " + ", ".join(f"0x{k:016x}u" for k in ix["keys"][i:i + 4]) + ",")
+    out.append("};")
+    out.append(f"const CmdIndexHit CmdIndexHits{name}[{len(ix['hits'])}] = {{")
+    for i in range(0, len(ix["hits"]), 6):
+        out.append("    " + ", ".join(f"{{{a}, {b}, {c}}}" for a, b, c in ix["hits"][i:i + 6]) + ",")
+    out.append("};")
+    if ix["has_combination"]:
+        out.append(f"const std::uint64_t CmdIndexPairs{name}[{len(ix['masks'])}][4] = {{")
+        for m in ix["masks"]:
+            out.append("    {" + ", ".join(f"0x{v:016x}u" for v in m) + "},")
+        out.append("};")
+        out.append(f"const std::uint8_t CmdIndexPairEtiology{name}[{len(ix['combo_etiology'])}][2] = {{")
+        for i in range(0, len(ix["combo_etiology"]), 8):
+            out.append("    " + ", ".join(f"{{{a}, {b}}}" for a, b in ix["combo_etiology"][i:i + 8]) + ",")
+        out.append("};")
+    pairs = f"CmdIndexPairs{name}, CmdIndexPairEtiology{name}" if ix["has_combination"] else "nullptr, nullptr"
+    out.append(f"const CmdIndex kCmdIndex{name} = {{{ix['bits']}, 0x{ix['multiplier']:016x}u, CmdIndexKeys{name}, "
+               f"CmdIndexHits{name}, {pairs}}};")
+    out.append("")
+    return out
+
+
 # ---------------------------------------------------------------- output
 
 def c_name(s):
@@ -395,7 +501,7 @@ def generate(data_dir):
     check_version_sets(single, combination, etiology)
 
     out = ["// Generated by tables/gen_comorbidity.py from tables/data/comorbidity/; do not edit.",
-           '#include "comorbidity_lists.h"', "", "namespace kestrava {", ""]
+           '#include "comorbidity_lists.h"', "", "#include <cstdint>", "", "namespace kestrava {", ""]
     for name, rows in single.items():
         tw, cw, rw = WIDTHS[name]
         icd10 = FAMILIES[family_of(name)]["icd10"]
@@ -426,10 +532,15 @@ def generate(data_dir):
         out.append(f"const CmdEtiologyList kCmdList{name} = {{\"{name}\", CmdTier{name}, CmdICD{name}, "
                    f"CmdRIC{name}, CmdEflag{name}, {len(rows)}}};")
         out.append("")
+    indexed = set()
+    for _, s, c, e, _ in RULE_VERSIONS:
+        if s not in indexed:
+            indexed.add(s)
+            out += index_source(s, build_index(s, single[s], combination.get(c), etiology.get(e)))
     out.append("const CmdTableSet kCmdTableSets[kCmdRuleVersions] = {")
     for version, s, c, e, end_code in RULE_VERSIONS:
         out.append(f"    {{\"{version}\", &kCmdList{s}, {'&kCmdList' + c if c else 'nullptr'}, "
-                   f"{'&kCmdList' + e if e else 'nullptr'}, {'true' if end_code else 'false'}}},")
+                   f"{'&kCmdList' + e if e else 'nullptr'}, {'true' if end_code else 'false'}, &kCmdIndex{s}}},")
     out.append("};")
     out.append("")
     out.append("}  // namespace kestrava")
