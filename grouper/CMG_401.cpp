@@ -1,6 +1,5 @@
 // The grouping call: validation, rule version and age; impairment group to
 // RIC; item-39 or Section GG scoring and CMG number; comorbidity tier.
-#include <cstdio>
 #include <cstring>
 
 #include "cmg_decision.h"
@@ -60,8 +59,14 @@ int find_ric(char* group, char* ricCode, Trace* trace) {
     if (trace) std::memcpy(trace->impairmentRaw, group, 10);
     std::memcpy(group, TRIM_IMP, n + 1);
     if (trace) std::memcpy(trace->impairmentNormalised, group, 10);
-    for (int k = 1; k <= kImpairmentRows; ++k) {
-        if (std::strcmp(group, Imp240[k]) == 0) {
+    // The codes are unique, so a binary search over the code order finds the
+    // row a scan from row 1 would.
+    int lo = 0, hi = kImpairmentRows - 1;
+    while (lo <= hi) {
+        const int mid = (lo + hi) / 2;
+        const int k = ImpByCode[mid];
+        const int cmp = std::strcmp(group, Imp240[k]);
+        if (cmp == 0) {
             std::memcpy(ricCode, Ric240[k], 3);
             if (trace) {
                 trace->impairmentRow = k;
@@ -69,8 +74,27 @@ int find_ric(char* group, char* ricCode, Trace* trace) {
             }
             return k;
         }
+        if (cmp < 0) hi = mid - 1; else lo = mid + 1;
     }
     return 0;
+}
+
+// RIC cells and RIC_Code are both two digits and a NUL.
+inline bool same_ric(const char* cell, const char* ric) {
+    return cell[0] == ric[0] && cell[1] == ric[1] && cell[2] == ric[2];
+}
+
+// "%d" of v into out (at least 12 bytes); returns the length.
+int format_int(int v, char* out) {
+    char digits[12];
+    unsigned u = v < 0 ? 0u - static_cast<unsigned>(v) : static_cast<unsigned>(v);
+    int n = 0;
+    do { digits[n++] = static_cast<char>('0' + u % 10); u /= 10; } while (u);
+    int len = 0;
+    if (v < 0) out[len++] = '-';
+    while (n) out[len++] = digits[--n];
+    out[len] = '\0';
+    return len;
 }
 
 inline bool in_band(const char* low, const char* high, int value) {
@@ -94,7 +118,7 @@ void score_item39(const Items& it, const char* ric, int age, char* motorScore, i
     // "%d" with a decimal point put before the last digit: 437 -> "43.7",
     // 7 -> ".7", -5 -> "-.5".
     char str[16];
-    int len = std::snprintf(str, sizeof str, "%d", motor);
+    int len = format_int(motor, str);
     str[len] = str[len - 1];
     str[len - 1] = '.';
     str[len + 1] = '\0';
@@ -114,7 +138,7 @@ void score_item39(const Items& it, const char* ric, int age, char* motorScore, i
 
     int row = 0;
     for (int r = 1; r <= kItem39Rows; ++r) {
-        if (std::strcmp(RicCode[r], ric) != 0) continue;
+        if (!same_ric(RicCode[r], ric)) continue;
         if (!in_band(MotLow[r], MotHigh[r], motor)) continue;
         if (!blank_cell(CogLow[r]) && !blank_cell(CogHigh[r]) && !in_band(CogLow[r], CogHigh[r], cog))
             continue;
@@ -175,13 +199,13 @@ void score_section_gg(const Items& it, const char* ric, int age, char* motorScor
         }
     }
     char str[16];
-    int len = std::snprintf(str, sizeof str, "%d", motor);
+    int len = format_int(motor, str);
     std::memcpy(motorScore, str, static_cast<std::size_t>(len) + 1);
 
     const int search = 10 * motor;
     int row = 0;
     for (int r = 1; r <= kSectionGGRows; ++r) {
-        if (std::strcmp(RicCode40[r], ric) != 0) continue;
+        if (!same_ric(RicCode40[r], ric)) continue;
         if (!in_band(MotLow40[r], MotHigh40[r], search)) continue;
         if (!blank_cell(AgeLow40[r]) && !blank_cell(AgeHigh40[r]) && !in_band(AgeLow40[r], AgeHigh40[r], age))
             continue;

@@ -34,15 +34,6 @@ const IrfItem iTems[kItemCount] = {
     {"H0350", 1614, 1},       {"H0400", 1615, 1},
 };
 
-void FillRecord(char* record, char* value, int position, int length) {
-    for (int i = 0; i < length; ++i) record[position - 1 + i] = value[i];
-}
-
-void FillData(char* record, char* field, int position, int length) {
-    for (int i = 0; i < length; ++i) field[i] = record[position - 1 + i];
-    field[length] = '\0';
-}
-
 void Trim_CMRBD(char* code) {
     // A NUL among the 8 characters is kept like any non-blank, so the copy
     // back ends at it.

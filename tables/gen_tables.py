@@ -142,6 +142,12 @@ def check_exactly_one_match(name, rows, c, motor_domain, has_cog):
                              f"{what} matches {len(hits)} rows {hits}, expected exactly one")
 
 
+def by_code(rows):
+    """Row numbers (from 1) ordered by the byte order of their codes; codes
+    are unique, so a search of this order finds the row a scan would."""
+    return [k for _, k in sorted((r["code"].encode(), k) for k, r in enumerate(rows, 1))]
+
+
 def cells(rows, key, row0, blank=" "):
     return [row0] + [blank if r[key] == "-" else r[key] for r in rows]
 
@@ -163,6 +169,10 @@ def generate(data_dir, out_cpp):
         "",
         cell_array("Imp240", 10, cells(imp, "code", "  ")),
         cell_array("Ric240", 3, cells(imp, "ric", "  ")),
+        "// Rows of Imp240 in byte order of their codes, for a binary search.",
+        "const unsigned char ImpByCode[%d] = {" % len(imp),
+        "    " + ", ".join(str(k) for k in by_code(imp)) + ",",
+        "};",
         "",
         cell_array("CMG", 5, cells(i39, "CMG", "    ")),
         cell_array("RicCode", 3, cells(i39, "RicCode", "  ")),
