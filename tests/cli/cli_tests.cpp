@@ -190,7 +190,9 @@ TEST_F(Tool, DetectsXmlAssessmentsAndKeepsFrontEndDiagnosticsOffTheResults) {
     }
     EXPECT_PREFIX(rows[2], "\"broken.xml\",1,99,\"\",99,\"\",");
 
-    // Forced to records, the same file is three lines of bad records.
+    // Standard input is detected the same way.
+    EXPECT_PREFIX(lines(run("-", path("a.xml")).out).at(1), "\"-\",1," + std::to_string(result) + ",");
+    // Forced to records, the same file is nine lines of bad records.
     EXPECT_EQ(lines(run("--format records a.xml").out).size(), 10u);
 }
 
