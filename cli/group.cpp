@@ -1,5 +1,6 @@
 #include "group.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -140,7 +141,14 @@ template <class Call>
 int with_stdout_on_stderr(Call call) {
     std::fflush(stdout);
     const int saved = ::dup(1);
-    if (saved >= 0) ::dup2(2, 1);
+    if (saved >= 0 && ::dup2(2, 1) < 0) {
+        // No standard error to send it to: drop it rather than mix it in.
+        const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+        if (null >= 0) {
+            ::dup2(null, 1);
+            ::close(null);
+        }
+    }
     const int result = call();
     std::fflush(stdout);
     if (saved >= 0) {
