@@ -1,6 +1,7 @@
 // The grouping call: validation, rule version and age; impairment group to
 // RIC; item-39 or Section GG scoring and CMG number; comorbidity tier.
 #include <cstring>
+#include <utility>
 
 #include "cmg_decision.h"
 #include "comorbidity.h"
@@ -34,10 +35,34 @@ constexpr int kSectionGGWalkSlot = 11;   // GG0170F1: a recoded code counts 2
 
 // Working values of one call: every item as read, NUL-terminated.  The
 // impairment group is read 9 wide, the assessment system code is 10 wide.
+// The 25 comorbidity codes are read straight into the patient code list.
 struct Items {
     char v[kItemCount][11];
+    char codes[kComorbidityEntries][9];
     const char* operator[](int i) const { return v[i]; }
 };
+
+template <int I>
+inline void read_item(char* record, Items& it) {
+    constexpr int width = I == IMPRMNT_GRP_ADMSN_CD ? 9 : iTems[I].width;
+    char* field = it.v[I];
+    if constexpr (I >= CMRBD_COND_A_CD && I <= CMRBD_COND_J_CD)
+        field = it.codes[I - CMRBD_COND_A_CD];
+    else if constexpr (I >= CMRBD_COND_K_CD && I <= CMRBD_COND_Y_CD)
+        field = it.codes[10 + I - CMRBD_COND_K_CD];
+    FillData(record, field, iTems[I].position, width);
+}
+
+template <int... I>
+inline void read_items(char* record, Items& it, std::integer_sequence<int, I...>) {
+    (read_item<I>(record, it), ...);
+}
+
+// Number of a RIC_Code ("01".."21"), 0 for anything else.
+inline int ric_number(const char* ric) {
+    const int n = (ric[0] - '0') * 10 + (ric[1] - '0');
+    return n >= 1 && n <= 21 ? n : 0;
+}
 
 inline bool blank_cell(const char* cell) { return cell[0] == ' '; }
 
@@ -137,8 +162,9 @@ void score_item39(const Items& it, const char* ric, int age, char* motorScore, i
     *cogScore = cog;
 
     int row = 0;
-    for (int r = 1; r <= kItem39Rows; ++r) {
-        if (!same_ric(RicCode[r], ric)) continue;
+    // Rows of other RICs never match, so the search starts at the RIC's run.
+    const int first = CmgFirstRow[ric_number(ric)];
+    for (int r = first ? first : kItem39Rows + 1; r <= kItem39Rows && same_ric(RicCode[r], ric); ++r) {
         if (!in_band(MotLow[r], MotHigh[r], motor)) continue;
         if (!blank_cell(CogLow[r]) && !blank_cell(CogHigh[r]) && !in_band(CogLow[r], CogHigh[r], cog))
             continue;
@@ -204,8 +230,8 @@ void score_section_gg(const Items& it, const char* ric, int age, char* motorScor
 
     const int search = 10 * motor;
     int row = 0;
-    for (int r = 1; r <= kSectionGGRows; ++r) {
-        if (!same_ric(RicCode40[r], ric)) continue;
+    const int first = CmgFirstRow40[ric_number(ric)];
+    for (int r = first ? first : kSectionGGRows + 1; r <= kSectionGGRows && same_ric(RicCode40[r], ric); ++r) {
         if (!in_band(MotLow40[r], MotHigh40[r], search)) continue;
         if (!blank_cell(AgeLow40[r]) && !blank_cell(AgeHigh40[r]) && !in_band(AgeLow40[r], AgeHigh40[r], age))
             continue;
@@ -243,8 +269,7 @@ int group_record(const char* irfRecord, char* cmgCode, int* returnCode, char* mo
     // for its exported signature; grouping never writes through it.
     char* record = const_cast<char*>(irfRecord);
     Items it;
-    for (int i = 0; i < kItemCount; ++i)
-        FillData(record, it.v[i], iTems[i].position, i == IMPRMNT_GRP_ADMSN_CD ? 9 : iTems[i].width);
+    read_items(record, it, std::make_integer_sequence<int, kItemCount>{});
 
     const long discharge = to_long(it[DSCHGR_DT]);
     if (const char* version = rule_version_for(discharge)) put(ruleVersion, version, 5);
@@ -318,10 +343,7 @@ int group_record(const char* irfRecord, char* cmgCode, int* returnCode, char* mo
     else
         score_section_gg(it, RIC_Code, years, motorScore, CMG_Group_Number, trace);
 
-    char codes[kComorbidityEntries][9];
-    for (int k = 0; k < 10; ++k) std::memcpy(codes[k], it[CMRBD_COND_A_CD + k], 9);
-    for (int k = 0; k < 15; ++k) std::memcpy(codes[10 + k], it[CMRBD_COND_K_CD + k], 9);
-    const char tier = comorbidity_tier(discharge, RIC_Code, codes, trace ? &trace->tier : nullptr);
+    const char tier = comorbidity_tier(discharge, RIC_Code, it.codes, trace ? &trace->tier : nullptr);
 
     cmgCode[0] = tier;
     std::memcpy(cmgCode + 1, CMG_Group_Number, 5);

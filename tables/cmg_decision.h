@@ -16,6 +16,8 @@ extern const char CogLow[kItem39Rows + 1][3];
 extern const char CogHigh[kItem39Rows + 1][3];
 extern const char AgeLow[kItem39Rows + 1][4];
 extern const char AgeHigh[kItem39Rows + 1][4];
+// First row of each RIC's run, indexed by RIC number 1..21.
+extern const unsigned char CmgFirstRow[22];
 
 // Section GG scheme (discharge from 20191001); motor bounds are score x 10.
 constexpr int kSectionGGRows = 95;
@@ -25,6 +27,7 @@ extern const char MotLow40[kSectionGGRows + 1][4];
 extern const char MotHigh40[kSectionGGRows + 1][5];
 extern const char AgeLow40[kSectionGGRows + 1][4];
 extern const char AgeHigh40[kSectionGGRows + 1][4];
+extern const unsigned char CmgFirstRow40[22];
 
 }  // namespace kestrava
 

@@ -148,6 +148,19 @@ def by_code(rows):
     return [k for _, k in sorted((r["code"].encode(), k) for k, r in enumerate(rows, 1))]
 
 
+def first_rows(name, rows, ric_key):
+    """First decision row of each RIC, indexed by the RIC's number (entry 0
+    unused).  Each RIC is one consecutive run (checked above), so a search
+    that starts there and stops when the RIC changes sees every row a scan
+    from row 1 could match."""
+    first = [0] * 22
+    for k, r in enumerate(rows, 1):
+        n = int(r[ric_key])
+        if not first[n]:
+            first[n] = k
+    return "const unsigned char %s[22] = {%s};" % (name, ", ".join(map(str, first)))
+
+
 def cells(rows, key, row0, blank=" "):
     return [row0] + [blank if r[key] == "-" else r[key] for r in rows]
 
@@ -183,12 +196,15 @@ def generate(data_dir, out_cpp):
         cell_array("AgeLow", 4, cells(i39, "AgeLow", " ")),
         cell_array("AgeHigh", 4, cells(i39, "AgeHigh", " ")),
         "",
+        first_rows("CmgFirstRow", i39, "RicCode"),
+        "",
         cell_array("CMG40", 5, cells(gg, "CMG40", "    ")),
         cell_array("RicCode40", 3, cells(gg, "RicCode40", "  ")),
         cell_array("MotLow40", 4, cells(gg, "MotLow40", "   ")),
         cell_array("MotHigh40", 5, cells(gg, "MotHigh40", "    ")),
         cell_array("AgeLow40", 4, cells(gg, "AgeLow40", " ")),
         cell_array("AgeHigh40", 4, cells(gg, "AgeHigh40", " ")),
+        first_rows("CmgFirstRow40", gg, "RicCode40"),
         "",
         "}  // namespace kestrava",
         "",
