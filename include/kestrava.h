@@ -84,11 +84,16 @@ int KESTRAVA_CALL CMG_401(char *irfRecord, char *cmgCode, int *returnCode,
 
    xmlText is a NUL-terminated document whose top-level ASSESSMENT element
    carries one child element per item, named as the record's items (R40,
-   GG0130A1, ...).  The seven result arguments are those of CMG_401.
+   GG0130A1, ...); each item's text (white space condensed, at most 199
+   characters) is placed at the item's position of a blank 2786-byte record,
+   which is then grouped.  The seven result arguments are those of CMG_401.
 
-   Returns 99 when the text cannot be parsed or holds no top-level ASSESSMENT
-   element; one line "Error in <name>: <description>" is then printed on
-   standard output and none of the result arguments is written.  Otherwise
+   Returns 99 when the text is null, cannot be parsed, holds no top-level
+   ASSESSMENT element, or exceeds a limit the front end enforces before
+   parsing (larger than 1 MiB, elements nested more than 256 deep, more than
+   1000 attributes on one element, a multi-byte character cut off by the end
+   of the text).  One line "Error in <name>: <description>" is then printed
+   on standard output and none of the result arguments is written.  Otherwise
    returns what CMG_401 returned for the record built from the items. */
 int KESTRAVA_CALL CMG_401_XML(char *xmlText, char *cmgCode, int *returnCode,
                               char *motorScore, int *cogScore, int *age,
@@ -96,11 +101,11 @@ int KESTRAVA_CALL CMG_401_XML(char *xmlText, char *cmgCode, int *returnCode,
 
 /* CMG_401_XML_FILE -- group an assessment held in an XML file.
 
-   xmlPath names the file.  Returns 99 when it cannot be loaded (missing,
-   not a regular readable file, malformed, too large or too deep); one line
-   "Could not load xml file <path>. Error=<description>. Exiting." is then
-   printed on standard output (the process does not exit) and none of the
-   result arguments is written.  Otherwise as CMG_401_XML. */
+   xmlPath names the file.  Returns 99 when it cannot be loaded: null path,
+   missing, not a regular readable file, or a document CMG_401_XML would
+   refuse.  One line "Could not load xml file <path>. Error=<description>.
+   Exiting." is then printed on standard output (the process does not exit)
+   and none of the result arguments is written.  Otherwise as CMG_401_XML. */
 int KESTRAVA_CALL CMG_401_XML_FILE(char *xmlPath, char *cmgCode, int *returnCode,
                                    char *motorScore, int *cogScore, int *age,
                                    char *ruleVersion, char *grouperRelease);
