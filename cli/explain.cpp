@@ -13,6 +13,7 @@
 #include "record.h"
 #include "tier_lists.h"
 #include "trace.h"
+#include "xml_frontend.h"
 
 namespace kestrava::cli {
 namespace {
@@ -217,44 +218,15 @@ void explain_tier(const char* rec, const Trace& t, const GroupResult& r) {
     std::printf("  tier %c -> CMG result \"%s\"\n", r.cmgCode[0], r.cmgCode);
 }
 
-}  // namespace
-
-int run_explain(const Options& o) {
-    const std::string name = o.inputs.empty() ? "-" : o.inputs[0];
-    Input in;
-    if (!in.open(name)) {
-        std::fprintf(stderr, "kestrava: %s\n", in.error().c_str());
-        return 1;
-    }
-    if (o.format == InputFormat::Xml || (o.format == InputFormat::Auto && in.looks_like_xml())) {
-        std::fprintf(stderr, "kestrava: explain reads fixed-width records; %s holds an XML assessment\n", name.c_str());
-        return 1;
-    }
-    std::vector<LineView> lines;
-    long long seen = 0;
-    const LineView* line = nullptr;
-    while (!line && in.next_lines(lines)) {
-        if (seen + static_cast<long long>(lines.size()) >= o.explainLine) line = &lines[o.explainLine - seen - 1];
-        else seen += static_cast<long long>(lines.size());
-    }
-    if (in.failed()) {
-        std::fprintf(stderr, "kestrava: %s\n", in.error().c_str());
-        return 1;
-    }
-    if (!line) {
-        std::fprintf(stderr, "kestrava: %s has no line %lld\n", name.c_str(), o.explainLine);
-        return 1;
-    }
-
-    char record[kRecordLength];
-    blank_record(record);
-    std::memcpy(record, line->data, std::min<std::size_t>(line->size, kRecordLength - 2));
+// Groups one record with the engine's trace on and prints how the result came
+// about; where says which record of the input it was ("line 3").
+int explain_record(const char* record, const std::string& name, const std::string& where) {
     Trace t;
     GroupResult r;
     r.result = group_record(record, r.cmgCode, &r.returnCode, r.motorScore, &r.cogScore, &r.age, r.ruleVersion,
                             r.grouperRelease, &t);
 
-    std::printf("Record: %s, line %lld\n", name == "-" ? "standard input" : name.c_str(), o.explainLine);
+    std::printf("Record: %s, %s\n", name == "-" ? "standard input" : name.c_str(), where.c_str());
     std::printf("Result %d: %s\n", r.result, result_meaning(r.result));
     std::printf("  CMG \"%s\", motor score \"%s\", cognitive score %d, age %d, rule version \"%s\", grouper release \"%s\"\n",
                 r.cmgCode, r.motorScore, r.cogScore, r.age, r.ruleVersion, r.grouperRelease);
@@ -274,6 +246,57 @@ int run_explain(const Options& o) {
         tally.warn(stderr);
     }
     return 0;
+}
+
+}  // namespace
+
+int run_explain(const Options& o) {
+    const std::string name = o.inputs.empty() ? "-" : o.inputs[0];
+    Input in;
+    if (!in.open(name)) {
+        std::fprintf(stderr, "kestrava: %s\n", in.error().c_str());
+        return 1;
+    }
+    char record[kRecordLength];
+    const bool xml = o.format == InputFormat::Xml || (o.format == InputFormat::Auto && in.looks_like_xml());
+    if (xml) {
+        // The front end builds the record; the engine then groups it with
+        // the trace on, as it would have grouped it for CMG_401_XML.
+        std::string text;
+        in.read_all(text);
+        if (in.failed()) {
+            std::fprintf(stderr, "kestrava: %s\n", in.error().c_str());
+            return 1;
+        }
+        if (o.explainLine != 1) {
+            std::fprintf(stderr, "kestrava: %s holds one XML assessment; --line does not apply\n", name.c_str());
+            return 1;
+        }
+        if (record_from_xml_text(text.c_str(), record) != 0) {
+            std::printf("Result 99: %s\n", result_meaning(99));
+            return 1;
+        }
+        return explain_record(record, name, "XML assessment");
+    }
+    std::vector<LineView> lines;
+    long long seen = 0;
+    const LineView* line = nullptr;
+    while (!line && in.next_lines(lines)) {
+        if (seen + static_cast<long long>(lines.size()) >= o.explainLine) line = &lines[o.explainLine - seen - 1];
+        else seen += static_cast<long long>(lines.size());
+    }
+    if (in.failed()) {
+        std::fprintf(stderr, "kestrava: %s\n", in.error().c_str());
+        return 1;
+    }
+    if (!line) {
+        std::fprintf(stderr, "kestrava: %s has no line %lld\n", name.c_str(), o.explainLine);
+        return 1;
+    }
+
+    blank_record(record);
+    std::memcpy(record, line->data, std::min<std::size_t>(line->size, kRecordLength - 2));
+    return explain_record(record, name, "line " + std::to_string(o.explainLine));
 }
 
 }  // namespace kestrava::cli

@@ -33,7 +33,7 @@ DESCRIPTION
     one result per assessment to standard output, in input order.
 
     explain groups one fixed-width record (the first line of FILE, or line N)
-    and prints, for a person, how its result came about: every validation
+    or the XML assessment FILE holds, and prints, for a person, how its result came about: every validation
     check, the age computation, the impairment group and its RIC, each motor
     and cognitive item as read and as used, the scores, the decision-table row
     that gave the CMG number with its bands, and the comorbidity passes with

@@ -61,23 +61,18 @@ static_assert(xml::kMaxDocumentBytes == 1048576, "kTooLarge names the size limit
 const char kTooLarge[] = "Document larger than 1048576 bytes";
 
 // Places the items of the first top-level ASSESSMENT element into a blank
-// record and groups it.  Returns 99 without grouping when there is no such
-// element; docName names the document in that line.
-int group_document(const TiXmlDocument& doc, const char* docName, char* cmgCode, int* returnCode,
-                   char* motorScore, int* cogScore, int* age, char* ruleVersion,
-                   char* grouperRelease) {
+// record.  Returns 99 when there is no such element (an "Error in" line for
+// either front end); docName names the document in that line.
+int build_record(const TiXmlDocument& doc, const char* docName, char* irfRecord) {
     const TiXmlNode* node = doc.FirstChild("ASSESSMENT");
     const TiXmlElement* irfElement = node ? node->ToElement() : nullptr;
     if (!irfElement) {
         report(kTextError, docName, "Document has no top-level ASSESSMENT element");
         return 99;
     }
-
-    char irfRecord[kRecordLength];
     blank_record(irfRecord);
     place_items(*irfElement, irfRecord);
-    return group_record(irfRecord, cmgCode, returnCode, motorScore, cogScore, age, ruleVersion,
-                        grouperRelease);
+    return 0;
 }
 
 bool is_regular(const struct stat& st) { return (st.st_mode & S_IFMT) == S_IFREG; }
@@ -160,8 +155,7 @@ void place_items(const TiXmlElement& assessment, char* irfRecord) {
     }
 }
 
-int group_xml_text(const char* xmlText, char* cmgCode, int* returnCode, char* motorScore,
-                   int* cogScore, int* age, char* ruleVersion, char* grouperRelease) {
+int record_from_xml_text(const char* xmlText, char* irfRecord) {
     return guarded(kTextError, "", [&]() -> int {
         TiXmlDocument doc;
         if (xmlText) {
@@ -179,13 +173,11 @@ int group_xml_text(const char* xmlText, char* cmgCode, int* returnCode, char* mo
             report(kTextError, doc.Value(), doc.ErrorDesc());
             return 99;
         }
-        return group_document(doc, doc.Value(), cmgCode, returnCode, motorScore, cogScore, age,
-                              ruleVersion, grouperRelease);
+        return build_record(doc, doc.Value(), irfRecord);
     });
 }
 
-int group_xml_file(const char* xmlPath, char* cmgCode, int* returnCode, char* motorScore,
-                   int* cogScore, int* age, char* ruleVersion, char* grouperRelease) {
+int record_from_xml_file(const char* xmlPath, char* irfRecord) {
     const char* path = xmlPath ? xmlPath : "";
     return guarded(kFileError, path, [&]() -> int {
         TiXmlDocument doc(path);  // the document is named after its file
@@ -203,9 +195,25 @@ int group_xml_file(const char* xmlPath, char* cmgCode, int* returnCode, char* mo
             report(kFileError, path, why.c_str());
             return 99;
         }
-        return group_document(doc, doc.Value(), cmgCode, returnCode, motorScore, cogScore, age,
-                              ruleVersion, grouperRelease);
+        return build_record(doc, doc.Value(), irfRecord);
     });
+}
+
+// The parsed document is released before grouping: only the record is needed.
+int group_xml_text(const char* xmlText, char* cmgCode, int* returnCode, char* motorScore,
+                   int* cogScore, int* age, char* ruleVersion, char* grouperRelease) {
+    char irfRecord[kRecordLength];
+    if (record_from_xml_text(xmlText, irfRecord) != 0) return 99;
+    return group_record(irfRecord, cmgCode, returnCode, motorScore, cogScore, age, ruleVersion,
+                        grouperRelease);
+}
+
+int group_xml_file(const char* xmlPath, char* cmgCode, int* returnCode, char* motorScore,
+                   int* cogScore, int* age, char* ruleVersion, char* grouperRelease) {
+    char irfRecord[kRecordLength];
+    if (record_from_xml_file(xmlPath, irfRecord) != 0) return 99;
+    return group_record(irfRecord, cmgCode, returnCode, motorScore, cogScore, age, ruleVersion,
+                        grouperRelease);
 }
 
 }  // namespace kestrava

@@ -196,6 +196,21 @@ TEST_F(Tool, DetectsXmlAssessmentsAndKeepsFrontEndDiagnosticsOffTheResults) {
     EXPECT_EQ(lines(run("--format records a.xml").out).size(), 10u);
 }
 
+TEST_F(Tool, ExplainsAnXmlAssessmentThroughTheFrontEndsRecord) {
+    write("a.xml",
+          "<ASSESSMENT><ASMT_SYS_CD>IRF-PAI</ASMT_SYS_CD><R6>19491215</R6><R12>20200101</R12>"
+          "<R40>20200510</R40><R21A>0001.2</R21A><R24C>Z99.2^^^</R24C></ASSESSMENT>");
+    ToolRun e = run("explain a.xml");
+    ASSERT_EQ(e.status, 0) << e.err;
+    for (const char* fact : {"a.xml, XML assessment", "Result 0: grouped", "normalised \"01.2\"",
+                             "deciding row: single-code list 401s1 row 6, code \"Z99.2^^^\"", "CMG result \"B0106\""})
+        EXPECT_NE(e.out.find(fact), std::string::npos) << "missing: " << fact << "\n" << e.out;
+    write("none.xml", "<OTHER/>");
+    ToolRun bad = run("explain none.xml");
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_NE(bad.out.find("Result 99"), std::string::npos) << bad.out;
+}
+
 TEST_F(Tool, ExplainTellsHowTheResultCameAbout) {
     kt::Record r = with_codes(kt::valid_gg(), {"E11.21^^", "E11.65^^"});
     r.impairment("04.110");
