@@ -193,6 +193,11 @@ void explain_tier(const char* rec, const Trace& t, const GroupResult& r) {
             std::printf("  %d row%s held a patient code but %s RIC %s in %s exclusion list\n", x.excludedRowsSkipped,
                         x.excludedRowsSkipped == 1 ? "" : "s", x.excludedRowsSkipped == 1 ? "has" : "have", t.ric,
                         x.excludedRowsSkipped == 1 ? "its" : "their");
+        for (int i = 0; i < x.excludedPairCount; ++i) {
+            const int row = x.excludedPairRows[i];
+            std::printf("  combination list %s row %d holds both its codes but is excluded for RIC %s\n",
+                        x.listCombination, row, t.ric);
+        }
         if (x.flaggedCount) {
             std::printf("  etiology rows flagged (an excluded combination row holds both its codes):");
             for (int i = 0; i < x.flaggedCount && i < 48; ++i) std::printf(" %d", x.flaggedEtiologyRows[i]);

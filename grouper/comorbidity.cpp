@@ -125,6 +125,7 @@ char combination_pass(const CmdCombinationList& list, const CmdIndex& index, con
         for (std::uint64_t both = first[word] & second[word]; both != 0; both &= both - 1) {
             const int r = 64 * word + __builtin_ctzll(both) + 1;
             if (ric_excluded(list.ric[r], true, ric)) {
+                if (trace && trace->excludedPairCount < 32) trace->excludedPairRows[trace->excludedPairCount++] = r;
                 for (int c = 0; c < 2; ++c) {
                     const int e = index.pairEtiology[r][c];
                     if (e == 0 || (flagged >> (e - 1) & 1)) continue;

@@ -21,6 +21,11 @@ struct TierTrace {
     int excludedRowsSkipped = 0; // rows that matched a code but were excluded
     int flaggedEtiologyRows[48] = {};
     int flaggedCount = 0;
+    // Combination rows with both codes present but excluded for the RIC: the
+    // rows that flag etiology rows.  No RIC is excluded from more than 12 rows
+    // of any combination list, so 32 always holds them.
+    int excludedPairRows[32] = {};
+    int excludedPairCount = 0;
     char tier = 'A';             // the tier letter the stage returned
 };
 

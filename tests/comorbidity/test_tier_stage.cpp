@@ -141,6 +141,22 @@ TEST(TierStage, CombinationAndEtiologyPasses) {
     for (const auto& c : cases) check(c);
 }
 
+TEST(TierStage, TraceNamesTheExcludedPairsBehindEtiologyFlags) {
+    struct Case { Stay stay; std::set<int> excludedPairs; };
+    const Case cases[] = {
+        {{"4.01", "15", {{0, "T80.0XXA"}, {1, "I26.90^^"}}}, {78}},
+        {{"4.01", "05", {{0, "B39.4^^^"}, {1, "G02.^^^^"}}}, {1}},
+        {{"4.01", "15", {{0, "B39.5^^^"}, {1, "J17.^^^^"}, {2, "B39.9^^^"}}}, {9, 14}},
+        {{"4.01", "03", {{0, "T80.0XXA"}, {1, "I26.90^^"}}}, {}},  // pair applies: nothing excluded
+    };
+    for (const auto& c : cases) {
+        const Traced t = group_stay(c.stay);
+        EXPECT_EQ(std::set<int>(t.tier.excludedPairRows, t.tier.excludedPairRows + t.tier.excludedPairCount),
+                  c.excludedPairs)
+            << c.stay.codes.at(0);
+    }
+}
+
 TEST(TierStage, PatientCodeScopeAndEndCode) {
     const TierCase cases[] = {
         {"end code in entry 0 ends the list", {"4.01", "01", {{0, "^^^^^^^^"}, {1, "Z99.2^^^"}}}, 'A', 0, 0, {}},
