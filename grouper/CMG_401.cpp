@@ -126,6 +126,12 @@ inline bool in_band(const char* low, const char* high, int value) {
     return value >= to_int(low) && value <= to_int(high);
 }
 
+// Cognitive and age bands: a pair with a blank cell sets no condition, and a
+// blank cell is never converted.
+inline bool optional_band_holds(const char* low, const char* high, int value) {
+    return blank_cell(low) || blank_cell(high) || in_band(low, high, value);
+}
+
 // Item-39 scheme: weighted motor score in tenths, cognitive score, CMG number.
 void score_item39(const Items& it, const char* ric, int age, char* motorScore, int* cogScore,
                   char* cmgNumber, Trace* trace) {
@@ -166,10 +172,8 @@ void score_item39(const Items& it, const char* ric, int age, char* motorScore, i
     const int first = CmgFirstRow[ric_number(ric)];
     for (int r = first ? first : kItem39Rows + 1; r <= kItem39Rows && same_ric(RicCode[r], ric); ++r) {
         if (!in_band(MotLow[r], MotHigh[r], motor)) continue;
-        if (!blank_cell(CogLow[r]) && !blank_cell(CogHigh[r]) && !in_band(CogLow[r], CogHigh[r], cog))
-            continue;
-        if (!blank_cell(AgeLow[r]) && !blank_cell(AgeHigh[r]) && !in_band(AgeLow[r], AgeHigh[r], age))
-            continue;
+        if (!optional_band_holds(CogLow[r], CogHigh[r], cog)) continue;
+        if (!optional_band_holds(AgeLow[r], AgeHigh[r], age)) continue;
         row = r;
         break;
     }
@@ -233,8 +237,7 @@ void score_section_gg(const Items& it, const char* ric, int age, char* motorScor
     const int first = CmgFirstRow40[ric_number(ric)];
     for (int r = first ? first : kSectionGGRows + 1; r <= kSectionGGRows && same_ric(RicCode40[r], ric); ++r) {
         if (!in_band(MotLow40[r], MotHigh40[r], search)) continue;
-        if (!blank_cell(AgeLow40[r]) && !blank_cell(AgeHigh40[r]) && !in_band(AgeLow40[r], AgeHigh40[r], age))
-            continue;
+        if (!optional_band_holds(AgeLow40[r], AgeHigh40[r], age)) continue;
         row = r;
         break;
     }
